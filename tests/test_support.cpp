@@ -99,8 +99,9 @@ std::string Crlf(const std::string& text)
 
 BoxRecorder::BoxRecorder(bool echo)
 {
-    SetMessageBoxHook([this, echo](const char* text, const char* caption, unsigned) {
+    SetMessageBoxHook([this, echo](const char* text, const char* caption, unsigned type) {
         boxes.push_back(std::string(caption) + ": " + text);
+        types.push_back(type);
         if (echo) {
             std::fprintf(stderr, "%s: %s\n", caption, text);
             std::fflush(stderr);

@@ -34,6 +34,7 @@ public:
     explicit BoxRecorder(bool echo = false);
     ~BoxRecorder();
     std::vector<std::string> boxes;
+    std::vector<unsigned> types;
 };
 
 // Puts the patch tables back to their state at program start.

@@ -92,3 +92,85 @@ LONG WINAPI RegCloseKey(HKEY key);
 BOOL WINAPI ExitWindowsEx(UINT flags, DWORD reason);
 UINT WINAPI SetErrorMode(UINT mode);
 int _chdrive(int drive);
+
+// The window names the application and its framework use. The host's
+// windows, icons and device contexts are records of framework/host/.
+#define CALLBACK
+#define PASCAL
+
+typedef std::uint16_t WORD;
+typedef std::intptr_t INT_PTR;
+typedef std::uintptr_t UINT_PTR;
+typedef std::intptr_t LONG_PTR;
+typedef std::uintptr_t ULONG_PTR;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+
+struct HICON__;
+typedef HICON__* HICON;
+typedef HICON HCURSOR;
+struct HDC__;
+typedef HDC__* HDC;
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+typedef RECT* LPRECT;
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+typedef PAINTSTRUCT* LPPAINTSTRUCT;
+
+#define LOWORD(l) ((WORD)((ULONG_PTR)(l) & 0xFFFF))
+#define HIWORD(l) ((WORD)(((ULONG_PTR)(l) >> 16) & 0xFFFF))
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((DWORD)(WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)(WORD)(i))
+#define IS_INTRESOURCE(p) ((((ULONG_PTR)(p)) >> 16) == 0)
+
+#define WM_CLOSE 0x0010
+#define WM_PAINT 0x000F
+#define WM_ICONERASEBKGND 0x0027
+#define WM_QUERYDRAGICON 0x0037
+#define WM_SETICON 0x0080
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+
+#define ICON_SMALL 0
+#define ICON_BIG 1
+
+#define SM_CXICON 11
+#define SM_CYICON 12
+
+#define BN_CLICKED 0
+#define BS_TYPEMASK 0x000Fu
+#define BS_DEFPUSHBUTTON 0x0001u
+#define WS_TABSTOP 0x00010000u
+#define WS_DISABLED 0x08000000u
+#define SS_NOPREFIX 0x0080u
+
+#define IDABORT 3
+
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI EnableWindow(HWND window, BOOL enable);
+BOOL WINAPI IsWindowEnabled(HWND window);
+BOOL WINAPI IsIconic(HWND window);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+int WINAPI GetSystemMetrics(int index);
+HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
+BOOL WINAPI DrawIcon(HDC dc, int x, int y, HICON icon);

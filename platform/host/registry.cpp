@@ -24,20 +24,23 @@ bool g_registryLoaded = false;
 int g_generation = 0;
 int g_openKeys = 0;
 
+struct RootKey {
+    HKEY key;
+    const char* name;
+};
+
+const RootKey g_rootKeys[] = {
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"},   {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"}, {HKEY_USERS, "HKEY_USERS"},
+    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG"}, {HKEY_DYN_DATA, "HKEY_DYN_DATA"},
+};
+
 const char* RootName(HKEY key)
 {
-    if (key == HKEY_CLASSES_ROOT)
-        return "HKEY_CLASSES_ROOT";
-    if (key == HKEY_CURRENT_USER)
-        return "HKEY_CURRENT_USER";
-    if (key == HKEY_LOCAL_MACHINE)
-        return "HKEY_LOCAL_MACHINE";
-    if (key == HKEY_USERS)
-        return "HKEY_USERS";
-    if (key == HKEY_CURRENT_CONFIG)
-        return "HKEY_CURRENT_CONFIG";
-    if (key == HKEY_DYN_DATA)
-        return "HKEY_DYN_DATA";
+    for (const RootKey& root : g_rootKeys) {
+        if (root.key == key)
+            return root.name;
+    }
     return nullptr;
 }
 

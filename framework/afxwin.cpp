@@ -46,7 +46,7 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID)
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName)
+CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName), m_pPreviousApp(g_app)
 {
     g_app = this;
 }
@@ -54,7 +54,7 @@ CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName)
 CWinApp::~CWinApp()
 {
     if (g_app == this)
-        g_app = nullptr;
+        g_app = m_pPreviousApp;
 }
 
 BOOL CWinApp::InitInstance()

@@ -102,7 +102,7 @@ protected:
 
 class CWinApp : public CCmdTarget {
 public:
-    // Registers the one application object; there must be exactly one.
+    // Becomes the object AfxGetApp returns; a program has exactly one.
     explicit CWinApp(LPCSTR lpszAppName = nullptr);
     ~CWinApp() override;
 
@@ -118,6 +118,11 @@ public:
     LPCSTR m_pszAppName;
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
+
+private:
+    // A test may put an application object of its own in front of the
+    // program's for as long as it lives.
+    CWinApp* m_pPreviousApp;
 
     DECLARE_MESSAGE_MAP()
 };

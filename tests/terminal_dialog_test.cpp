@@ -105,9 +105,9 @@ public:
     bool AlternateScreen() { return Output("tmux -L " + m_socket + " display -p -t t '#{alternate_on}'") == "1\n"; }
 
     // Polls the screen until the condition holds; false after the timeout.
-    bool WaitFor(const std::function<bool(const std::string&)>& condition)
+    bool WaitFor(const std::function<bool(const std::string&)>& condition, int milliseconds = 10000)
     {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < deadline) {
             if (condition(ScreenText()))
                 return true;
@@ -236,6 +236,20 @@ TEST_F(TerminalDialogTest, KeysThatEndTheDialogWithNothingChanged)
         ExpectEndedAndRestored(terminal, false);
         EXPECT_EQ(Snapshot(m_machine), before);
     }
+}
+
+// There is no help file: F1 leaves the dialog as it was, still answering.
+TEST_F(TerminalDialogTest, HelpShowsNothing)
+{
+    Terminal terminal(m_machine);
+    ASSERT_TRUE(DialogShown(terminal)) << terminal.ScreenText();
+    std::string before = terminal.ScreenText();
+    terminal.Keys("F1 Tab Tab");  // the focus goes round to where it was
+    terminal.Keys("F1");
+    EXPECT_FALSE(terminal.WaitFor([&](const std::string& screen) { return screen != before; }, 300))
+        << terminal.ScreenText();
+    terminal.Keys("Escape");
+    ExpectEndedAndRestored(terminal, false);
 }
 
 // Clicks as an xterm reports them: button press and release at a cell.

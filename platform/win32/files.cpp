@@ -135,8 +135,10 @@ FileStatus ReplaceFileBytes(const char* path, std::string_view bytes)
         // copy, so it stays where it is.
         return FileStatus::writeFailed;
     }
-    // The file keeps its hidden, system and archive marks.
-    if (exists)
-        SetFileAttributesA(path, attributes);
+    // A hidden or system file stays so; like any changed file it is marked
+    // for backup.
+    DWORD kept = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
+    if (kept)
+        SetFileAttributesA(path, kept | FILE_ATTRIBUTE_ARCHIVE);
     return FileStatus::ok;
 }

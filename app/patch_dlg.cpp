@@ -58,10 +58,13 @@ HCURSOR CPatchDlg::OnQueryDragIcon()
 // "&Yes". The dialog stays open: after a completed run the system restarts,
 // after a failed platform check the user chooses again. It is disabled for
 // the run, since the run's boxes have no owner and a second "&Yes" pressed
-// behind one of them would start a run inside the run.
+// behind one of them would start a run inside the run. A box that closes
+// while the dialog is disabled hands the activation elsewhere, so the dialog
+// takes it back for the keyboard to reach it again.
 void CPatchDlg::OnOK()
 {
     EnableWindow(FALSE);
     RunPatch();
     EnableWindow(TRUE);
+    SetForegroundWindow();
 }

@@ -116,6 +116,11 @@ BOOL CWnd::EnableWindow(BOOL bEnable)
     return ::EnableWindow(m_hWnd, bEnable);
 }
 
+BOOL CWnd::SetForegroundWindow()
+{
+    return ::SetForegroundWindow(m_hWnd);
+}
+
 BOOL CWnd::IsWindowEnabled() const
 {
     return ::IsWindowEnabled(m_hWnd);

@@ -162,6 +162,7 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsWindowEnabled() const;
+    BOOL SetForegroundWindow();
     BOOL IsIconic() const;
     void GetClientRect(LPRECT lpRect) const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);

@@ -85,6 +85,12 @@ BOOL WINAPI IsWindowEnabled(HWND window)
     return window && window->enabled;
 }
 
+// The terminal shows one window at a time: it is always in front.
+BOOL WINAPI SetForegroundWindow(HWND window)
+{
+    return window != nullptr;
+}
+
 BOOL WINAPI IsIconic(HWND window)
 {
     return window && window->iconic;

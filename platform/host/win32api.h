@@ -167,6 +167,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 BOOL WINAPI IsWindowEnabled(HWND window);
 BOOL WINAPI IsIconic(HWND window);
+BOOL WINAPI SetForegroundWindow(HWND window);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);

@@ -284,7 +284,7 @@ TEST_F(BadMachine, FiftyMegabyteInf)
     ChildEnd end = RunPatchInChild();
     EXPECT_TRUE(end.returned) << end;
     EXPECT_TRUE(end.restart);
-    EXPECT_TRUE(ReadBytes(machine.InfFile("machine.inf")) == expected) << "the 50 MB file is not as it should be";
+    EXPECT_TRUE(ReadWhole(machine.InfFile("machine.inf")) == expected) << "the 50 MB file is not as it should be";
 }
 
 TEST_F(BadMachine, RegistryThatDoesNotReadIsRefusedUntouched)

@@ -51,8 +51,11 @@ ChildEnd RunPatchInChild(std::string* errors = nullptr)
         ResetPatchTables();
         RunPatch();
     });
+    std::string printed = ReadBytes(errorFile);
     if (errors)
-        *errors = ReadBytes(errorFile);
+        *errors = printed;
+    else
+        std::fputs(printed.c_str(), stderr);  // a sanitizer's report, say
     return end;
 }
 
@@ -228,6 +231,8 @@ std::string MegabyteLines(int table)
 
 TEST_F(BadMachine, StrangeInfContentsAreKeptLineForLine)
 {
+    // Headers that equal a table's up to a zero byte, then go on.
+    const char kNulHeaders[] = "[Strings]\0]\n[INTEL_HDC]\0\n[MS_SYS\0]\n[Intel.Section]\0x]\n";
     struct Case {
         const char* what;
         std::string mshdc, machine, usb;
@@ -235,6 +240,8 @@ TEST_F(BadMachine, StrangeInfContentsAreKeptLineForLine)
         {"binary", Binary(1, 20000, false), Binary(2, 70000, false), Binary(3, 5000, false)},
         {"binary with Ctrl-Z", Binary(4, 20000, true), Binary(5, 70000, true), Binary(6, 5000, true)},
         {"empty", "", "", ""},
+        {"zero bytes inside headers", Crlf(std::string(kNulHeaders, sizeof kNulHeaders - 1)),
+         Crlf(std::string(kNulHeaders, sizeof kNulHeaders - 1)), Crlf(std::string(kNulHeaders, sizeof kNulHeaders - 1))},
         {"lines of a megabyte", MegabyteLines(0), MegabyteLines(2), MegabyteLines(3)},
     };
     const int tables[] = {0, 2, 3};

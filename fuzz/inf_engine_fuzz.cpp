@@ -97,52 +97,52 @@ std::string Normalised(const std::string& line)
     return out;
 }
 
-bool IsHeader(const std::string& line)
-{
-    std::string n = Normalised(line);
-    return n.size() >= 2 && n.front() == '[' && n.back() == ']';
-}
-
 struct Section {
     int header;  // line index
     int end;     // the line that ends it: the next header, or the line count
 };
 
-std::vector<Section> Sections(const std::vector<std::string>& lines)
-{
+// Lines with their normalised forms and sections, each worked out once.
+struct Lines {
+    std::vector<std::string> text, normalised;
     std::vector<Section> sections;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-        if (IsHeader(lines[i])) {
-            if (!sections.empty())
-                sections.back().end = i;
-            sections.push_back({i, static_cast<int>(lines.size())});
+
+    explicit Lines(std::vector<std::string> lines) : text(std::move(lines))
+    {
+        for (const std::string& line : text)
+            normalised.push_back(Normalised(line));
+        for (int i = 0; i < static_cast<int>(text.size()); ++i) {
+            const std::string& n = normalised[i];
+            if (n.size() >= 2 && n.front() == '[' && n.back() == ']') {
+                if (!sections.empty())
+                    sections.back().end = i;
+                sections.push_back({i, static_cast<int>(text.size())});
+            }
         }
     }
-    return sections;
-}
 
-bool SectionHolds(const std::vector<std::string>& lines, const Section& section, const char* text)
-{
-    for (int j = section.header + 1; j < section.end; ++j) {
-        if (Normalised(lines[j]) == text)
-            return true;
+    bool Holds(const Section& section, const char* item) const
+    {
+        for (int j = section.header + 1; j < section.end; ++j) {
+            if (normalised[j] == item)
+                return true;
+        }
+        return false;
     }
-    return false;
-}
+};
 
 // The lines the rewrite must give: the missing items of a section the file
 // holds go ahead of the line that ends its last occurrence, in table order;
 // a section the file lacks follows at the end, header first.
-std::vector<std::string> ExpectedLines(const std::vector<std::string>& lines, const PatchFile& file)
+std::vector<std::string> ExpectedLines(const Lines& lines, const PatchFile& file)
 {
-    std::vector<Section> sections = Sections(lines);
     std::map<int, std::vector<std::string>> insertions;
     std::vector<std::string> tail;
     for (int s = 0; s < file.sectionCount; ++s) {
         const PatchSection& table = file.sections[s];
         std::vector<const Section*> found;
-        for (const Section& section : sections) {
-            if (Normalised(lines[section.header]) == table.header)
+        for (const Section& section : lines.sections) {
+            if (lines.normalised[section.header] == table.header)
                 found.push_back(&section);
         }
         if (found.empty()) {
@@ -154,19 +154,20 @@ std::vector<std::string> ExpectedLines(const std::vector<std::string>& lines, co
         }
         for (int i = 0; i < table.itemCount; ++i) {
             bool present = std::any_of(found.begin(), found.end(), [&](const Section* section) {
-                return SectionHolds(lines, *section, table.items[i].text);
+                return lines.Holds(*section, table.items[i].text);
             });
             if (!present)
                 insertions[found.back()->end].push_back(table.items[i].text);
         }
     }
     std::vector<std::string> expected;
-    for (int j = 0; j <= static_cast<int>(lines.size()); ++j) {
+    int count = static_cast<int>(lines.text.size());
+    for (int j = 0; j <= count; ++j) {
         auto at = insertions.find(j);
         if (at != insertions.end())
             expected.insert(expected.end(), at->second.begin(), at->second.end());
-        if (j < static_cast<int>(lines.size()))
-            expected.push_back(lines[j]);
+        if (j < count)
+            expected.push_back(lines.text[j]);
     }
     expected.insert(expected.end(), tail.begin(), tail.end());
     return expected;
@@ -228,13 +229,13 @@ void CheckTable(const std::string& input, int table)
         Broken(table, "an original line was lost or changed");
 
     // Every table line in its section.
-    std::vector<Section> sections = Sections(written);
+    Lines after(written);
     for (int s = 0; s < file.sectionCount; ++s) {
         const PatchSection& tableSection = file.sections[s];
         for (int i = 0; i < tableSection.itemCount; ++i) {
-            bool present = std::any_of(sections.begin(), sections.end(), [&](const Section& section) {
-                return Normalised(written[section.header]) == tableSection.header &&
-                       SectionHolds(written, section, tableSection.items[i].text);
+            bool present = std::any_of(after.sections.begin(), after.sections.end(), [&](const Section& section) {
+                return after.normalised[section.header] == tableSection.header &&
+                       after.Holds(section, tableSection.items[i].text);
             });
             if (!present)
                 Broken(table, "a table line is not in its section");
@@ -242,7 +243,7 @@ void CheckTable(const std::string& input, int table)
     }
 
     // Nothing inserted but the missing lines, each where it belongs.
-    if (written != ExpectedLines(original, file))
+    if (written != ExpectedLines(Lines(original), file))
         Broken(table, "the inserted lines are not the missing ones at the ends of their sections");
 
     if (Patched(output, table) != output)

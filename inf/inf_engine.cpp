@@ -109,7 +109,8 @@ bool LinesEqual(const char* tableText, std::string_view fileLine)
     NormalisedWalk walk{fileLine};
     char c;
     while (walk.Next(c)) {
-        if (*tableText != c)
+        // A zero byte in the file line must not match the table text's end.
+        if (*tableText == '\0' || *tableText != c)
             return false;
         ++tableText;
     }

@@ -111,6 +111,12 @@ TEST(InfLines, NormalisationAndHeaders)
         SCOPED_TRACE(c.line);
         EXPECT_EQ(IsSectionHeader(c.line), c.header);
     }
+
+    // A zero byte is part of the line: it neither ends nor matches the text.
+    EXPECT_TRUE(IsSectionHeader(std::string_view("[Strings]\0]", 11)));
+    EXPECT_FALSE(LinesEqual("[Strings]", std::string_view("[Strings]\0]", 11)));
+    EXPECT_FALSE(LinesEqual("[Strings]", std::string_view("[Strings]\0", 10)));
+    EXPECT_FALSE(LinesEqual("[Str", std::string_view("[Str\0ings]", 10)));
 }
 
 // Each case puts one line into a file that otherwise holds all of table 0

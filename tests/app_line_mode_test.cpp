@@ -35,20 +35,6 @@ const char kRestartBox[] = "Restart: Brennick needs to restart your computer to 
 const char kDriveABox[] = "Warning: Drive A contains a disk. Remove it if necessary.";
 const char kRestartLine[] = "System restart requested.";
 
-// Every file below the folder, by relative path, with its bytes.
-std::map<std::string, std::string> Snapshot(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-        std::string name = fs::relative(entry.path(), folder).string();
-        if (entry.is_regular_file() && name != ".gitattributes")
-            files[name] = ReadBytes(entry.path().string());
-        else if (entry.is_directory())
-            files[name + "/"] = "";
-    }
-    return files;
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -88,7 +74,7 @@ protected:
         ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
         fs::copy(kDemoMachine, m_scratch.path() + "/machine", fs::copy_options::recursive);
         m_machine = m_scratch.path() + "/machine";
-        m_before = Snapshot(m_machine);
+        m_before = FolderSnapshot(m_machine);
     }
 
     ScratchDir m_scratch;
@@ -101,7 +87,7 @@ TEST_F(LineModeTest, YesRunsThePatchAndLeavesTheExpectedFiles)
     ProgramRun run = RunProgram(m_machine, "y\n\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, Concat({kDialogLines, {kPrompt, kRestartBox, kRestartLine}}));
-    EXPECT_EQ(Snapshot(m_machine), Snapshot(kDemoAfterRun));
+    EXPECT_EQ(FolderSnapshot(m_machine), FolderSnapshot(kDemoAfterRun));
 }
 
 TEST_F(LineModeTest, ADiskInDriveAIsWarnedAboutBeforeTheRestart)
@@ -128,7 +114,7 @@ TEST_F(LineModeTest, EveryWayOutChangesNothing)
         ProgramRun run = RunProgram(m_machine, c.input);
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.out, Concat({kDialogLines, std::vector<std::string>(c.prompts, kPrompt)}));
-        EXPECT_EQ(Snapshot(m_machine), m_before);
+        EXPECT_EQ(FolderSnapshot(m_machine), m_before);
     }
 }
 
@@ -140,26 +126,26 @@ TEST_F(LineModeTest, OnNtTheErrorBoxIsShownAndTheDialogAsksAgain)
     registry += Crlf("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n"
                      "\"CurrentVersion\"=\"4.0\"\n\n");
     WriteBytes(m_machine + "/registry.reg", registry);
-    m_before = Snapshot(m_machine);
+    m_before = FolderSnapshot(m_machine);
 
     ProgramRun run = RunProgram(m_machine, "y\n\ny\n\nn\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, Concat({kDialogLines,
                                {kPrompt, "Error Message: Your System is not Windows 95 !", kPrompt,
                                 "Error Message: Your System is not Windows 95 !", kPrompt}}));
-    EXPECT_EQ(Snapshot(m_machine), m_before);
+    EXPECT_EQ(FolderSnapshot(m_machine), m_before);
 }
 
 // The engine ends the process after the box; nothing after it runs.
 TEST_F(LineModeTest, AMissingInfFileEndsTheProgramAfterTheBox)
 {
     fs::remove(m_machine + "/C/WINDOWS/INF/MSHDC.INF");
-    m_before = Snapshot(m_machine);
+    m_before = FolderSnapshot(m_machine);
 
     ProgramRun run = RunProgram(m_machine, "y\n\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, Concat({kDialogLines, {kPrompt, "Error Message: File Open Error !"}}));
-    EXPECT_EQ(Snapshot(m_machine), m_before);
+    EXPECT_EQ(FolderSnapshot(m_machine), m_before);
 }
 
 TEST(LineModeMachineTest, WithoutAMachineTheProgramRefusesToStart)

@@ -66,28 +66,10 @@ public:
     std::string RegistryText() const { return ReadBytes(m_dir / "registry.reg"); }
     void InsertDisk() const { mkdir((m_dir / "A").c_str(), 0755); }
 
-    // Every file of the machine with its bytes.
-    std::map<std::string, std::string> Snapshot() const
-    {
-        std::map<std::string, std::string> files;
-        Walk(m_dir.path(), "", files);
-        return files;
-    }
+    // Every file and folder of the machine, files with their bytes.
+    std::map<std::string, std::string> Snapshot() const { return FolderSnapshot(m_dir.path()); }
 
 private:
-    static void Walk(const std::string& folder, const std::string& prefix, std::map<std::string, std::string>& files)
-    {
-        for (const std::string& name : ListFolder(folder)) {
-            std::string path = folder + "/" + name;
-            struct stat info;
-            stat(path.c_str(), &info);
-            if (S_ISDIR(info.st_mode))
-                Walk(path, prefix + name + "/", files);
-            else
-                files[prefix + name] = ReadBytes(path);
-        }
-    }
-
     ScratchDir m_dir;
 };
 

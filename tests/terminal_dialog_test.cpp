@@ -54,17 +54,6 @@ bool HaveTmux()
     return std::system("tmux -V >/dev/null 2>&1") == 0;
 }
 
-std::map<std::string, std::string> Snapshot(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-        std::string name = fs::relative(entry.path(), folder).string();
-        if (entry.is_regular_file() && name != ".gitattributes")
-            files[name] = ReadBytes(entry.path().string());
-    }
-    return files;
-}
-
 // One tmux server of its own, with the program in its only pane. After the
 // program the pane's shell says how it ended and whether the terminal is
 // back in its normal mode, then waits to be read.
@@ -220,21 +209,21 @@ TEST_F(TerminalDialogTest, KeysThatRunThePatch)
         EXPECT_NE(terminal.ScreenText().find(PlainText(m_dialog->controls[2].text)), std::string::npos);
         terminal.Keys("Enter");
         ExpectEndedAndRestored(terminal, true);
-        EXPECT_EQ(Snapshot(m_machine), Snapshot(kDemoAfterRun));
+        EXPECT_EQ(FolderSnapshot(m_machine), FolderSnapshot(kDemoAfterRun));
     }
 }
 
 TEST_F(TerminalDialogTest, KeysThatEndTheDialogWithNothingChanged)
 {
     const char* cases[] = {"Escape", "Tab Enter", "n", "M-n", "Right Space", "C-c"};
-    const auto before = Snapshot(m_machine);
+    const auto before = FolderSnapshot(m_machine);
     for (const char* keys : cases) {
         SCOPED_TRACE(keys);
         Terminal terminal(m_machine);
         ASSERT_TRUE(DialogShown(terminal)) << terminal.ScreenText();
         terminal.Keys(keys);
         ExpectEndedAndRestored(terminal, false);
-        EXPECT_EQ(Snapshot(m_machine), before);
+        EXPECT_EQ(FolderSnapshot(m_machine), before);
     }
 }
 
@@ -261,12 +250,12 @@ TEST_F(TerminalDialogTest, ClickingNoEndsTheDialog)
         return std::string("\x1b[M") + static_cast<char>(32 + button) + static_cast<char>(33 + col) +
                static_cast<char>(33 + row);
     };
-    const auto before = Snapshot(m_machine);
+    const auto before = FolderSnapshot(m_machine);
     Terminal terminal(m_machine);
     ASSERT_TRUE(DialogShown(terminal)) << terminal.ScreenText();
     terminal.Literal(report(0) + report(3));
     ExpectEndedAndRestored(terminal, false);
-    EXPECT_EQ(Snapshot(m_machine), before);
+    EXPECT_EQ(FolderSnapshot(m_machine), before);
 }
 
 // After the platform check the box goes away, the dialog is back and
@@ -276,7 +265,7 @@ TEST_F(TerminalDialogTest, AMessageBoxIsDrawnAndDismissed)
     std::string registry = m_machine + "/registry.reg";
     WriteBytes(registry, ReadBytes(registry) +
                              Crlf("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n\n"));
-    const auto before = Snapshot(m_machine);
+    const auto before = FolderSnapshot(m_machine);
     Terminal terminal(m_machine);
     ASSERT_TRUE(DialogShown(terminal)) << terminal.ScreenText();
 
@@ -291,7 +280,7 @@ TEST_F(TerminalDialogTest, AMessageBoxIsDrawnAndDismissed)
     }
     terminal.Keys("n");
     ExpectEndedAndRestored(terminal, false);
-    EXPECT_EQ(Snapshot(m_machine), before);
+    EXPECT_EQ(FolderSnapshot(m_machine), before);
 }
 
 // The engine ends the process from inside the box; the exit handler gives
@@ -299,14 +288,14 @@ TEST_F(TerminalDialogTest, AMessageBoxIsDrawnAndDismissed)
 TEST_F(TerminalDialogTest, TheTerminalIsRestoredAfterTheEarlyExit)
 {
     fs::remove(m_machine + "/C/WINDOWS/INF/MSHDC.INF");
-    const auto before = Snapshot(m_machine);
+    const auto before = FolderSnapshot(m_machine);
     Terminal terminal(m_machine);
     ASSERT_TRUE(DialogShown(terminal)) << terminal.ScreenText();
     terminal.Keys("Enter");
     ASSERT_TRUE(terminal.WaitForText("File Open Error !")) << terminal.ScreenText();
     terminal.Keys("Enter");
     ExpectEndedAndRestored(terminal, false);
-    EXPECT_EQ(Snapshot(m_machine), before);
+    EXPECT_EQ(FolderSnapshot(m_machine), before);
 }
 
 }  // namespace

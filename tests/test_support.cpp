@@ -86,6 +86,29 @@ std::vector<std::string> ListFolder(const std::string& path)
     return names;
 }
 
+std::map<std::string, std::string> FolderSnapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    std::vector<std::pair<std::string, std::string>> pending = {{folder, ""}};
+    while (!pending.empty()) {
+        auto [path, prefix] = pending.back();
+        pending.pop_back();
+        for (const std::string& name : ListFolder(path)) {
+            std::string full = path + "/" + name;
+            struct stat info;
+            if (lstat(full.c_str(), &info) != 0)
+                continue;
+            if (S_ISDIR(info.st_mode)) {
+                files[prefix + name + "/"] = "";
+                pending.push_back({full, prefix + name + "/"});
+            } else if (name != ".gitattributes") {
+                files[prefix + name] = ReadBytes(full);
+            }
+        }
+    }
+    return files;
+}
+
 std::string Crlf(const std::string& text)
 {
     std::string out;

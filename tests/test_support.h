@@ -2,6 +2,7 @@
 // recorded message boxes and fresh patch tables.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 std::vector<std::string> ListFolder(const std::string& path);  // names, sorted
+
+// Every file below the folder by relative path, with its bytes, and every
+// folder as "name/"; .gitattributes is left out (it belongs to the repo).
+std::map<std::string, std::string> FolderSnapshot(const std::string& folder);
 
 // Text with LF line ends made CR LF, for writing fixtures readably.
 std::string Crlf(const std::string& text);

@@ -5,6 +5,7 @@
 #include "platform/host/host.h"
 #include "run/patch_run.h"
 #include "run/usb_template.h"
+#include "tests/child/child_run.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ const char kRestartBox[] = "Restart: Brennick needs to restart your computer to 
 const char kDiskBox[] = "Warning: Drive A contains a disk. Remove it if necessary.";
 
 // A registry.reg from key blocks, each its key line and value lines.
-std::string Registry(const std::vector<std::string>& blocks)
+std::string RegistryFile(const std::vector<std::string>& blocks)
 {
     std::string text = "REGEDIT4\n\n";
     for (const std::string& block : blocks)
@@ -44,33 +45,19 @@ const char kMshdcHalfPatched[] =
     "[INTEL_HDC]\n%PCI\\VEN_8086&DEV_7111.DeviceDesc% = DUAL_GOOD_IDE,,PCI\\VEN_8086&DEV_7111\n"
     "[ControlFlags]\n[Strings]\nPCI\\VEN_8086&DEV_7010.DeviceDesc=\"Intel 82371SB PCI Bus Master IDE Controller\"\n";
 
-// A machine folder in a scratch folder, named by WIN95_MACHINE while it lives.
-class Machine {
+// A fixture machine built from key blocks, with the INF files given.
+class Machine : public FixtureMachine {
 public:
     explicit Machine(const std::vector<std::string>& registry,
-                     std::map<std::string, std::string> infFiles = {{"MSHDC.INF", Crlf(kMshdc)},
-                                                                    {"MACHINE.INF", Crlf(kMachine)}})
+                     const std::map<std::string, std::string>& infFiles = {{"MSHDC.INF", Crlf(kMshdc)},
+                                                                           {"MACHINE.INF", Crlf(kMachine)}})
+        : FixtureMachine(RegistryFile(registry), infFiles)
     {
-        WriteBytes(m_dir / "registry.reg", Registry(registry));
-        mkdir((m_dir / "C").c_str(), 0755);
-        mkdir((m_dir / "C/WINDOWS").c_str(), 0755);
-        mkdir(Inf().c_str(), 0755);
-        for (const auto& file : infFiles)
-            WriteBytes(Inf() + "/" + file.first, file.second);
-        setenv("WIN95_MACHINE", m_dir.path().c_str(), 1);
     }
-    ~Machine() { unsetenv("WIN95_MACHINE"); }
 
-    std::string Inf() const { return m_dir / "C/WINDOWS/INF"; }
-    std::string InfFile(const std::string& name) const { return ReadBytes(Inf() + "/" + name); }
-    std::string RegistryText() const { return ReadBytes(m_dir / "registry.reg"); }
-    void InsertDisk() const { mkdir((m_dir / "A").c_str(), 0755); }
-
-    // Every file and folder of the machine, files with their bytes.
-    std::map<std::string, std::string> Snapshot() const { return FolderSnapshot(m_dir.path()); }
-
-private:
-    ScratchDir m_dir;
+    std::string InfBytes(const std::string& name) const { return ReadBytes(InfFile(name)); }
+    std::string RegistryText() const { return ReadBytes(Registry()); }
+    void InsertDisk() const { mkdir((Root() + "/A").c_str(), 0755); }
 };
 
 class PatchRun : public ::testing::Test {
@@ -118,7 +105,7 @@ TEST_F(PatchRun, SubVersionChoosesTheMachineTable)
         BoxRecorder boxes;
         RunPatch();
         ResetPatchTables();
-        EXPECT_EQ(machine.InfFile("MACHINE.INF"), EmptySectionsPatched(c.table));
+        EXPECT_EQ(machine.InfBytes("MACHINE.INF"), EmptySectionsPatched(c.table));
         EXPECT_EQ(boxes.boxes, std::vector<std::string>{kRestartBox});
         EXPECT_TRUE(RestartRequested());
     }
@@ -129,7 +116,7 @@ TEST_F(PatchRun, FullRunOnAWindows95Machine)
     Machine machine({kStandardVersion});
     BoxRecorder boxes;
     RunPatch();
-    EXPECT_EQ(machine.InfFile("MSHDC.INF"),
+    EXPECT_EQ(machine.InfBytes("MSHDC.INF"),
               Crlf("[Version]\nSignature=\"$CHICAGO$\"\n\n[INTEL_HDC]\n\n"
                    "%PCI\\VEN_8086&DEV_7010.DeviceDesc%=DUAL_GOOD_IDE,,PCI\\VEN_8086&DEV_7010\n"
                    "%PCI\\VEN_8086&DEV_7111.DeviceDesc%=DUAL_GOOD_IDE,,PCI\\VEN_8086&DEV_7111\n"
@@ -151,7 +138,7 @@ TEST_F(PatchRun, CreatesUsbInfFromTheTemplate)
     RunPatch();
     // Created with the name as the run spells it.
     EXPECT_TRUE(Exists(machine.Inf() + "/usb.inf"));
-    std::string created = machine.InfFile("usb.inf");
+    std::string created = machine.InfBytes("usb.inf");
     EXPECT_EQ(created.substr(0, 81), "; USB.INF  -- This file contains descriptions of all the HDC (USB controller)\r\n\r\n");
     const std::string last = "\r\nPCI\\VEN_1106&DEV_3038.DeviceDesc=\"AMD-645 PCI to USB Universal Host Controller\"\r\n";
     EXPECT_EQ(created.substr(created.size() - last.size()), last);
@@ -165,7 +152,7 @@ TEST_F(PatchRun, CreatesUsbInfFromTheTemplate)
             EXPECT_EQ(g_patchFiles[3].sections[s].items[i].pending, 0);
     }
     SaveInfFile((machine.Inf() + "/usb.inf").c_str(), 3);
-    EXPECT_EQ(machine.InfFile("usb.inf"), created);
+    EXPECT_EQ(machine.InfBytes("usb.inf"), created);
     std::string lone;
     for (int slot = 0; slot < kUsbInfTemplateSlots; ++slot)
         lone += UsbInfTemplate[slot];
@@ -179,7 +166,7 @@ TEST_F(PatchRun, PatchesAnExistingUsbInfAndNeverReplacesIt)
                     {{"MSHDC.INF", Crlf(kMshdc)}, {"MACHINE.INF", Crlf(kMachine)}, {"USB.INF", usb}});
     BoxRecorder boxes;
     RunPatch();
-    EXPECT_EQ(machine.InfFile("USB.INF"),
+    EXPECT_EQ(machine.InfBytes("USB.INF"),
               Crlf("; my own USB.INF\n[Intel.Section]\nX=1\n"
                    "%PCI\\VEN_8086&DEV_7020.DeviceDesc%=UniversalHCD.Dev,PCI\\VEN_8086&DEV_7020\n"
                    "%PCI\\VEN_8086&DEV_7112.DeviceDesc%=UniversalHCD.Dev,PCI\\VEN_8086&DEV_7112\n"
@@ -240,7 +227,7 @@ TEST_F(PatchRun, DevicePathListingSeveralFoldersUsesTheFirst)
     Machine machine({VersionBlock("\"DevicePath\"=\"C:\\\\WINDOWS\\\\INF;C:\\\\OTHER\"")});
     BoxRecorder boxes;
     RunPatch();
-    EXPECT_EQ(machine.InfFile("MACHINE.INF"), EmptySectionsPatched(1));
+    EXPECT_EQ(machine.InfBytes("MACHINE.INF"), EmptySectionsPatched(1));
     EXPECT_EQ(boxes.boxes, std::vector<std::string>{kRestartBox});
 }
 
@@ -319,7 +306,7 @@ TEST_F(PatchRun, RemovesIntelRecordsAndNothingElse)
     Machine machine(all);
     BoxRecorder boxes;
     RunPatch();
-    EXPECT_EQ(machine.RegistryText(), Registry(kept));
+    EXPECT_EQ(machine.RegistryText(), RegistryFile(kept));
 }
 
 TEST_F(PatchRun, RemovesMoreIntelRecordsThanOnePassHolds)
@@ -336,7 +323,7 @@ TEST_F(PatchRun, RemovesMoreIntelRecordsThanOnePassHolds)
     std::vector<std::string> kept = {kStandardVersion};
     for (int i = 0; i < 25; i += 5)
         kept.push_back("[HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_10EC&DEV_" + std::to_string(8000 + i) + "]");
-    EXPECT_EQ(machine.RegistryText(), Registry(kept));
+    EXPECT_EQ(machine.RegistryText(), RegistryFile(kept));
 }
 
 // Pressing "&Yes" again, or running the program again after the restart.
